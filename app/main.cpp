@@ -1,2 +1,4 @@
-// The program's entry point: the start routine runs the window until it is closed.
-int main() { return 0; }
+// The program's entry point.
+#include "app/shell.h"
+
+int main() { RunProgram(); }

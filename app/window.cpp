@@ -1,0 +1,141 @@
+// The window state behind one mutex, and the calls that reach the backend.
+#include "app/window.h"
+
+#include <mutex>
+
+#include "app/window_backend.h"
+
+namespace {
+
+struct ControlState {
+  Text text;
+  bool visible = false;
+  int width = 0;
+  uint32_t color = kColorDefault;
+};
+
+struct WindowState {
+  std::mutex mutex;
+  ControlState controls[kControlCount];
+
+  WindowState() { Reset(); }
+  void Reset() {
+    for (int i = 0; i < kControlCount; ++i) {
+      const ControlSpec& spec = Spec(static_cast<Control>(i));
+      controls[i] = ControlState{spec.text, spec.visible, spec.width, kColorDefault};
+    }
+  }
+};
+
+// Never destroyed: detached workers may still write controls while the
+// process ends.
+WindowState& Controls() {
+  static WindowState* state = new WindowState();
+  return *state;
+}
+
+template <typename F>
+auto Read(Control c, F f) {
+  WindowState& s = Controls();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  return f(s.controls[static_cast<int>(c)]);
+}
+
+template <typename F>
+void Write(Control c, F f, bool mirror = true) {
+  WindowState& s = Controls();
+  bool changed;
+  {
+    std::lock_guard<std::mutex> lock(s.mutex);
+    changed = f(s.controls[static_cast<int>(c)]);
+  }
+  if (changed && mirror) BackendPropertyChanged(c);
+}
+
+}  // namespace
+
+Text GetText(Control c) {
+  return Read(c, [](const ControlState& s) { return s.text; });
+}
+
+void SetText(Control c, const Text& text) {
+  Write(c, [&](ControlState& s) {
+    if (s.text == text) return false;
+    s.text = text;
+    return true;
+  });
+}
+
+bool IsVisible(Control c) {
+  return Read(c, [](const ControlState& s) { return s.visible; });
+}
+
+void SetVisible(Control c, bool visible) {
+  Write(c, [&](ControlState& s) {
+    if (s.visible == visible) return false;
+    s.visible = visible;
+    return true;
+  });
+}
+
+int GetWidth(Control c) {
+  return Read(c, [](const ControlState& s) { return s.width; });
+}
+
+void SetWidth(Control c, int width) {
+  Write(c, [&](ControlState& s) {
+    if (s.width == width) return false;
+    s.width = width;
+    return true;
+  });
+}
+
+uint32_t GetTextColor(Control c) {
+  return Read(c, [](const ControlState& s) { return s.color; });
+}
+
+void SetTextColor(Control c, uint32_t color) {
+  Write(c, [&](ControlState& s) {
+    if (s.color == color) return false;
+    s.color = color;
+    return true;
+  });
+}
+
+void StoreUserText(Control c, const Text& text) {
+  Write(
+      c,
+      [&](ControlState& s) {
+        s.text = text;
+        return true;
+      },
+      false);
+}
+
+NativeHandle GetNativeHandle(Control c) { return BackendNativeHandle(c); }
+
+intptr_t SendMainWindowMessage(uint32_t message, uintptr_t wparam, intptr_t lparam) {
+  return BackendSendMainWindowMessage(message, wparam, lparam);
+}
+
+bool PostWindowMessage(NativeHandle handle, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+  return BackendPostMessage(handle, message, wparam, lparam);
+}
+
+void DestroyMainWindow() { BackendDestroyMainWindow(); }
+
+void ShowMessage(const Text& message) {
+  SetText(Control::提示_标签, message);
+  SetVisible(Control::提示_标签, true);
+}
+
+void OpenInBrowser(const Text& url) { BackendOpenInBrowser(url); }
+
+void ResetWindowState() {
+  WindowState& s = Controls();
+  {
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.Reset();
+  }
+  for (int i = 0; i < kControlCount; ++i) BackendPropertyChanged(static_cast<Control>(i));
+}

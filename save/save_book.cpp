@@ -1,0 +1,5 @@
+// Saving the book. Not written yet: the download that fills the chapter
+// buffers comes first, and with it this routine.
+#include "save/save.h"
+
+void SaveBook() {}
