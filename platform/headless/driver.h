@@ -39,7 +39,8 @@ std::vector<Message> SentMessages();
 std::vector<Text> OpenedUrls();
 bool WindowDestroyed();
 
-// Waits until no worker runs; false when some still run after timeout_ms.
-bool WaitForWorkers(int timeout_ms = 60000);
+// Waits until no more than `remaining` workers run; false when more still
+// run after timeout_ms.
+bool WaitForWorkers(int remaining = 0, int timeout_ms = 60000);
 
 }  // namespace headless

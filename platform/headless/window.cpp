@@ -135,8 +135,8 @@ bool WindowDestroyed() {
   return r.destroyed;
 }
 
-bool WaitForWorkers(int timeout_ms) {
-  for (int waited = 0; RunningWorkers() > 0; waited += 5) {
+bool WaitForWorkers(int remaining, int timeout_ms) {
+  for (int waited = 0; RunningWorkers() > remaining; waited += 5) {
     if (waited >= timeout_ms) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
