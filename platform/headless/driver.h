@@ -37,6 +37,8 @@ struct Message {
 std::vector<Message> PostedMessages();
 std::vector<Message> SentMessages();
 std::vector<Text> OpenedUrls();
+// Every message that became visible in 提示_标签 since the start, in order.
+std::vector<Text> MessagesShown();
 bool WindowDestroyed();
 
 // Waits until no more than `remaining` workers run; false when more still

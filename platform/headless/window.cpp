@@ -16,6 +16,8 @@ struct Record {
   std::vector<headless::Message> posted;
   std::vector<headless::Message> sent;
   std::vector<Text> opened;
+  std::vector<Text> messages;
+  bool message_visible = false;
   bool destroyed = false;
   Control focus = Control::窗口;
 };
@@ -29,7 +31,18 @@ constexpr NativeHandle kHandleBase = 0x1000;
 
 }  // namespace
 
-void BackendPropertyChanged(Control) {}
+// The message label's changes are kept as the messages a user would have seen.
+void BackendPropertyChanged(Control c) {
+  if (c != Control::提示_标签) return;
+  Record& r = Recorded();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  const bool visible = IsVisible(c);
+  if (visible) {
+    const Text text = GetText(c);
+    if (!r.message_visible || r.messages.empty() || r.messages.back() != text) r.messages.push_back(text);
+  }
+  r.message_visible = visible;
+}
 
 NativeHandle BackendNativeHandle(Control c) { return kHandleBase + static_cast<int>(c); }
 
@@ -72,6 +85,8 @@ void StartProgram(EnvironmentLookup lookup) {
     r.posted.clear();
     r.sent.clear();
     r.opened.clear();
+    r.messages.clear();
+    r.message_visible = false;
     r.destroyed = false;
     r.focus = Control::窗口;
   }
@@ -127,6 +142,12 @@ std::vector<Text> OpenedUrls() {
   Record& r = Recorded();
   std::lock_guard<std::mutex> lock(r.mutex);
   return r.opened;
+}
+
+std::vector<Text> MessagesShown() {
+  Record& r = Recorded();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  return r.messages;
 }
 
 bool WindowDestroyed() {
