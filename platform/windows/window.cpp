@@ -177,6 +177,7 @@ int EditMargin(HWND hwnd, int height) {
 LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   const Control c = ControlOf(hwnd);
   WNDPROC base = g_base_proc[static_cast<int>(c)];
+  if (!base) return DefWindowProcW(hwnd, message, wparam, lparam);
   const ControlKind kind = Spec(c).kind;
   const bool single_line_edit = kind == ControlKind::kEditReadOnly || kind == ControlKind::kEditEditable;
   switch (message) {
