@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   googletest                         # built from source by every build, Windows included
-  libfltk1.3-dev libcurl4-openssl-dev fonts-noto-cjk   # the Linux program
+  libfltk1.3-dev fluid libcurl4-openssl-dev fonts-noto-cjk   # the Linux program (FLTK's CMake files require fluid)
   g++-mingw-w64-x86-64-posix wine wine64               # the Windows build and its tests
   python3 openssl ca-certificates                      # the loopback test sites
   xvfb xauth xdotool x11-utils imagemagick             # the window smoke tests
