@@ -1,0 +1,209 @@
+// The HTTP transport contract on Linux: libcurl, made to behave as WinINet
+// does for WebRequest (redirects, one cookie store, system CA store, no proxy
+// from the environment, the raw header block of the final response).
+//
+// Cookies, DNS and TLS sessions live in one curl share. The connection cache
+// does not: libcurl documents a shared connection cache as unsafe between
+// concurrent threads, so connections stay with the easy handles, which are
+// kept in a pool and reused (curl_easy_reset keeps a handle's connections).
+#include "net/transport.h"
+
+#include <curl/curl.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// A header block longer than this is abandoned: no server sends one honestly.
+constexpr size_t kMaxHeaderBytes = size_t{1} << 20;
+// WinINet gives up after a few dozen hops too; a loop must end.
+constexpr long kMaxRedirects = 30;
+
+std::atomic<int> g_connect_ms{kConnectTimeoutMs};
+std::atomic<int> g_idle_ms{kIdleTimeoutMs};
+std::atomic<bool> g_reuse{true};
+
+class Client {
+ public:
+  Client() {
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    share_ = curl_share_init();
+    curl_share_setopt(share_, CURLSHOPT_LOCKFUNC, &Client::Lock);
+    curl_share_setopt(share_, CURLSHOPT_UNLOCKFUNC, &Client::Unlock);
+    curl_share_setopt(share_, CURLSHOPT_USERDATA, this);
+    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+  }
+
+  CURLSH* share() const { return share_; }
+
+  // A handle of the pool for requests with or without the cookie engine: a
+  // handle once given the engine keeps it, so the two kinds never mix.
+  CURL* Take(bool cookies) {
+    {
+      std::lock_guard<std::mutex> lock(pool_mutex_);
+      std::vector<CURL*>& pool = pools_[cookies];
+      if (!pool.empty()) {
+        CURL* handle = pool.back();
+        pool.pop_back();
+        curl_easy_reset(handle);
+        return handle;
+      }
+    }
+    return curl_easy_init();
+  }
+
+  void Give(CURL* handle, bool cookies) {
+    std::lock_guard<std::mutex> lock(pool_mutex_);
+    pools_[cookies].push_back(handle);
+  }
+
+ private:
+  static void Lock(CURL*, curl_lock_data data, curl_lock_access, void* self) {
+    static_cast<Client*>(self)->locks_[data].lock();
+  }
+  static void Unlock(CURL*, curl_lock_data data, void* self) {
+    static_cast<Client*>(self)->locks_[data].unlock();
+  }
+
+  CURLSH* share_;
+  std::mutex locks_[CURL_LOCK_DATA_LAST];
+  std::mutex pool_mutex_;
+  std::vector<CURL*> pools_[2];
+};
+
+// Never destroyed: detached workers may still be in a request at exit.
+Client& TheClient() {
+  static Client* client = new Client;
+  return *client;
+}
+
+struct Received {
+  Bytes body;
+  Text headers;
+  bool too_large = false;
+};
+
+size_t OnBody(char* data, size_t size, size_t count, void* user) {
+  Received& received = *static_cast<Received*>(user);
+  size_t n = size * count;
+  if (received.body.size() + n > kMaxBodyBytes) {
+    received.too_large = true;
+    return 0;
+  }
+  received.body.append(data, n);
+  return n;
+}
+
+// Keeps the block of the last response only: each status line (of a redirect,
+// a "100 Continue", the final response) starts a new block.
+size_t OnHeader(char* data, size_t size, size_t count, void* user) {
+  Received& received = *static_cast<Received*>(user);
+  size_t n = size * count;
+  if (n >= 5 && Text(data, 5) == "HTTP/") received.headers.clear();
+  if (received.headers.size() + n > kMaxHeaderBytes) {
+    received.too_large = true;
+    return 0;
+  }
+  received.headers.append(data, n);
+  return n;
+}
+
+// The header text as curl lines, plus blank entries that switch off what curl
+// would add by itself and WinINet does not send.
+curl_slist* HeaderList(const Text& headers) {
+  curl_slist* list = nullptr;
+  bool accept = false;
+  for (const Text& line : Split(headers, "\r\n")) {
+    if (line.empty()) continue;
+    if (ToLower(Left(line, 7)) == "accept:") accept = true;
+    list = curl_slist_append(list, line.c_str());
+  }
+  if (!accept) list = curl_slist_append(list, "Accept:");
+  list = curl_slist_append(list, "Expect:");
+  return list;
+}
+
+}  // namespace
+
+void SetTransportTimeouts(int connect_ms, int idle_ms) {
+  g_connect_ms = connect_ms;
+  g_idle_ms = idle_ms;
+}
+
+void SetTransportConnectionReuse(bool reuse) { g_reuse = reuse; }
+
+bool HttpTransport(HttpExchange& exchange) {
+  Client& client = TheClient();
+  bool cookies = (exchange.flags & kFlagNoCookies) == 0;
+  CURL* curl = client.Take(cookies);
+  if (!curl) return false;
+
+  bool secure = (exchange.flags & kFlagSecure) != 0;
+  Text url = (secure ? "https://" : "http://") + exchange.host + ":" +
+             std::to_string(exchange.port) + exchange.path;
+  Text proxy = exchange.proxy.rfind("http=", 0) == 0 ? exchange.proxy.substr(5) : exchange.proxy;
+  curl_slist* headers = HeaderList(exchange.headers);
+  Received received;
+
+  curl_easy_setopt(curl, CURLOPT_SHARE, client.share());
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+  curl_easy_setopt(curl, CURLOPT_USERAGENT, exchange.agent.c_str());
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+  // An empty proxy text makes curl ignore the proxy environment variables.
+  curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  if ((exchange.flags & kFlagNoAutoRedirect) == 0) {
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  }
+  if (cookies) curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
+  // libcurl's built-in CA path wins over OpenSSL's SSL_CERT_FILE, so it is
+  // handed over explicitly.
+  if (const char* ca = std::getenv("SSL_CERT_FILE"); ca && *ca)
+    curl_easy_setopt(curl, CURLOPT_CAINFO, ca);
+
+  if (exchange.verb == "HEAD") curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+  if (exchange.verb != "GET") {
+    // Set after NOBODY: a HEAD still sends its body, and awaits none.
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE,
+                     static_cast<curl_off_t>(exchange.body.size()));
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, exchange.body.data());
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, exchange.verb.c_str());
+  }
+
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(g_connect_ms.load()));
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
+                   static_cast<long>((g_idle_ms.load() + 999) / 1000));
+  if (!g_reuse) {
+    curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
+    curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_SESSIONID_CACHE, 0L);
+  }
+
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &OnBody);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &received);
+  curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &OnHeader);
+  curl_easy_setopt(curl, CURLOPT_HEADERDATA, &received);
+
+  CURLcode result = curl_easy_perform(curl);
+  curl_slist_free_all(headers);
+  client.Give(curl, cookies);
+
+  // A time-out or an oversized response is a failure; a connection that
+  // breaks off keeps what arrived, as WinINet's reads do.
+  if (result == CURLE_OPERATION_TIMEDOUT || received.too_large) return true;
+  exchange.response_body = std::move(received.body);
+  exchange.raw_headers = std::move(received.headers);
+  return true;
+}
