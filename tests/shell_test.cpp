@@ -12,6 +12,7 @@
 #include "platform/headless/driver.h"
 #include "search/search.h"
 #include "tests/fake_clock.h"
+#include "tests/sites.h"
 
 namespace {
 
@@ -230,6 +231,63 @@ TEST(Settings, EnvironmentOverridesTheHosts) {
   EXPECT_EQ(overridden.source_a_host, defaults.source_a_host);
   EXPECT_EQ(overridden.update_host, defaults.update_host);  // empty keeps the default
   EXPECT_FALSE(defaults.source_c_host.empty());
+}
+
+const char* UpdateSiteOnly(const char* name) {
+  static const std::string host = SiteHost("update");
+  if (std::strcmp(name, "LANTISK_UPDATE_HOST") == 0) return host.c_str();
+  return std::strncmp(name, "LANTISK_", 8) == 0 ? "127.0.0.1:1" : nullptr;
+}
+
+TEST(StartupNotice, ShowsTheCountAndANewerVersion) {
+  if (SiteHost("update").empty()) GTEST_SKIP() << "the test sites are not running";
+  const struct {
+    const char* variant;
+    Text message;  // empty: 提示_标签 stays hidden
+    Text latest;
+    uint32_t color;
+  } cases[] = {
+      {"same", "\r\n\r\n软 件 已 被 使 用 ：1024 次", "V.1.2", kColorDefault},
+      {"newer", "\r\n\r\n软 件 已 被 使 用 ：1024 次", "发现新版：V.1.3", kColorRed},
+      {"case", "\r\n\r\n软 件 已 被 使 用 ：77 次", "发现新版：v.1.2", kColorRed},
+      {"version-only", "", "发现新版：V.2.0", kColorRed},
+      {"count-only", "\r\n\r\n软 件 已 被 使 用 ：５０ 次", "V.1.2", kColorDefault},
+      {"default", "", "V.1.2", kColorDefault},  // a page without the markers
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.variant);
+    SetSiteVariant("update", c.variant);
+    ClearSiteLog("update");
+    headless::StartProgram(UpdateSiteOnly);
+    EXPECT_EQ(SiteLog("update"), std::vector<std::string>{"GET /pzwj/txtyz.php HTTP/1.1"});
+    EXPECT_EQ(IsVisible(Control::提示_标签), !c.message.empty());
+    if (!c.message.empty()) {
+      EXPECT_EQ(GetText(Control::提示_标签), c.message);
+    }
+    EXPECT_EQ(GetText(Control::小说最新_编辑框), c.latest);
+    EXPECT_EQ(GetTextColor(Control::小说最新_编辑框), c.color);
+    EXPECT_EQ(State().SearchCooldown, 0);
+  }
+  SetSiteVariant("update", "default");
+}
+
+TEST(StartupNotice, RedStaysForEveryLaterLatestChapter) {
+  if (SiteHost("update").empty()) GTEST_SKIP() << "the test sites are not running";
+  SetSiteVariant("update", "newer");
+  headless::StartProgram(UpdateSiteOnly);
+  SetSiteVariant("update", "default");
+  State().WriteSlot(5, {"书", "", "第一章", "", "3"});
+  SetText(Control::搜索_超级按钮5, "一");
+  Click(Control::搜索_超级按钮5);
+  EXPECT_EQ(GetText(Control::小说最新_编辑框), "第一章");
+  EXPECT_EQ(GetTextColor(Control::小说最新_编辑框), kColorRed);
+}
+
+TEST(StartupNotice, NoNetworkShowsNothing) {
+  headless::StartProgram(Unreachable);
+  EXPECT_FALSE(IsVisible(Control::提示_标签));
+  EXPECT_EQ(GetText(Control::小说最新_编辑框), "V.1.2");
+  EXPECT_EQ(GetTextColor(Control::小说最新_编辑框), kColorDefault);
 }
 
 }  // namespace
