@@ -4,6 +4,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <atomic>
 #include <bitset>
 #include <mutex>
@@ -24,6 +25,9 @@ Fl_Widget* g_widgets[kControlCount] = {};
 ControlView* g_views[kControlCount] = {};
 std::atomic<NativeHandle> g_handles[kControlCount] = {};
 std::atomic<bool> g_running{false};
+// Until the creation event has returned, handling pending events may only
+// draw: no input reaches a control before it.
+bool g_created = false;
 std::thread::id g_ui_thread;
 
 // Controls whose state changed and are not yet mirrored. The UI thread
@@ -62,12 +66,12 @@ void Apply(Control c) {
   const int i = static_cast<int>(c);
   Fl_Widget* w = g_widgets[i];
   if (!w) return;
-  const ControlSpec& spec = Spec(c);
+  const ControlSpec& entry = Spec(c);
   if (ControlView* view = g_views[i]) {
     view->ShowText(DisplayText(GetText(c)));
     view->ShowTextColor(ToFlColor(GetTextColor(c)));
   }
-  if (spec.kind == ControlKind::kPictureBox) {
+  if (entry.kind == ControlKind::kPictureBox) {
     const int width = std::max(0, GetWidth(c));
     if (width != w->w()) {
       g_window->damage(FL_DAMAGE_ALL, w->x(), w->y(), std::max(width, w->w()), w->h());
@@ -342,6 +346,7 @@ void BackendRunWindow() {
   g_window->show();
   ApplyPending();
   WindowCreated();
+  g_created = true;
   Fl::run();
   {
     std::lock_guard<std::mutex> lock(g_pending.mutex);
@@ -351,5 +356,10 @@ void BackendRunWindow() {
 }
 
 void BackendProcessEvents() {
-  if (OnUiThread()) Fl::check();
+  if (!OnUiThread()) return;
+  if (g_created) {
+    Fl::check();
+  } else {
+    Fl::flush();
+  }
 }

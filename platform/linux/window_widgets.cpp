@@ -201,8 +201,7 @@ int MainWindow::handle(int event) {
     // that had it, so that the search box keeps its placeholder at start.
     Fl_Widget* w = restore_focus_;
     restore_focus_ = nullptr;
-    if (Fl::e_keysym == FL_Tab) return Fl_Double_Window::handle(event);
-    if (w && contains(w) && w->visible_r() && w->take_focus()) return 1;
+    if (w && contains(w) && w->visible_r()) w->take_focus();
     return 1;
   }
   return Fl_Double_Window::handle(event);
