@@ -162,6 +162,8 @@ TEST_F(SiteSearch, SourceBAnswerForms) {
       {"大小写", Failed(2), {"", ""}, 2, "前"},                // markers in another case
       {"巨大", Failed(2), {"", ""}, 2, "前"},                  // a huge page without markers
       {"没有这本书", Failed(2), {"", ""}, 2, "前"},
+      {"缺二", kSuccessB, {"一", ""}, 2, "凡人修仙传"},        // book page 2 is missing
+      {"乱码", kSuccessB, {"一", ""}, 1, "乱码之书"},          // invalid GBK around the markers
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.title);
@@ -186,6 +188,12 @@ TEST_F(SiteSearch, SourceBAnswerForms) {
   Start();
   Search("一个");
   EXPECT_EQ(Paths("sourceb").size(), 1u);
+  // "缺二": slot 2 is written with empty texts.
+  Start();
+  State().WriteSlot(2, {"前", "前", "前", "前", "前"});
+  Search("缺二");
+  EXPECT_EQ(State().ReadSlot(2).title, "");
+  EXPECT_EQ(State().ReadSlot(2).link, "");
   // "坏书": both book pages are written; slot 2 keeps what was found.
   Start();
   Search("坏书");
@@ -237,7 +245,7 @@ TEST_F(SiteSearch, SourceAFailures) {
       {"遮天", true, 1, {"", "", "", "", ""}},   // slot 4 filled, slot 5 empty
       {"坏页", true, 1, {"", "", "", "", ""}},   // the book page is missing
       {"大小写", false, 2, {"", "", "", "", ""}},  // markers in another case: no id
-      {"乱码", false, 1, {"", "", "", "二", "一"}},  // invalid UTF-8 around the markers
+      {"乱码", false, 1, {"一", "", "", "二", "一"}},  // invalid UTF-8 around the markers
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.title);

@@ -16,6 +16,7 @@ class Handler(NovelSite):
         "乱码": "search-invalid-utf8.html",
         "凡人": "search-none.html",
         "慢": "@slow:search-both-ids.html",
+        "fanren": "search-both-ids.html",
     }
 
     def page_for(self, url_path):

@@ -21,6 +21,9 @@ class Handler(NovelSite):
         "大小写": "search-wrong-case.html",
         "断开": "search-broken-first-hit.html",
         "巨大": "@huge",
+        "缺二": "search-second-book-missing.html",
+        "乱码": "search-invalid-gbk.html",
+        "fanren": "search-three-hits.html",
     }
     default_answer = "search-none.html"
 

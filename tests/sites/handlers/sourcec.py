@@ -14,4 +14,5 @@ class Handler(NovelSite):
         "无址": "search-no-download.html",
         "坏书": "search-missing-book.html",
         "无题": "search-no-title.html",
+        "fanren": "search-two-hits.html",
     }
