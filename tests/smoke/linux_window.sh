@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Linux program on a virtual X display: the window opens at its place and
 # size, the search button answers a click on the placeholder with a message,
+# a typed title is searched on the test sites and a marked result is shown,
 # the title strip drags the window, and the close button ends the program.
 # Usage: linux_window.sh PROGRAM SITES_ENV SCREENSHOT_DIR
 set -uo pipefail
@@ -23,6 +24,10 @@ mkdir -p "$shots" || fail "cannot create $shots"
 # The window table's places, on a screen where the window opens at (50, 50).
 win_x=50 win_y=50 win_w=320 win_h=533
 search_button=(256 457 56 68)
+search_box=(8 457 240 30)
+result_buttons=(8 427 304 22)
+first_result_button=(8 427 54 22)
+title_field=(9 66 302 30)
 close_button=(296 4 20 20)
 message_label=(8 273 304 109)
 
@@ -134,6 +139,36 @@ for _ in $(seq 25); do
 done
 [ "$changed" -gt 500 ] || fail "the message area did not change after clicking the search button ($changed pixels)"
 shot "$shots/linux_window_message.png" 0 0 "$win_w" "$win_h"
+
+# With the test sites: a typed title is searched, the result buttons get their
+# marks, and the first one shows its book.
+click_at() { xdotool mousemove $((win_x + $1 + $3 / 2)) $((win_y + $2 + $4 / 2)) click 1; }
+wait_for_change() {  # before after x y w h: waits until the area differs
+  local before=$1 after=$2 changed=0
+  shift 2
+  for _ in $(seq 50); do
+    sleep 0.2
+    shot "$after" "$@" || return 1
+    changed=$(differing "$before" "$after")
+    [ "$changed" -gt 100 ] && return 0
+  done
+  return 1
+}
+if [ -n "$sites" ] && [ -f "$sites" ]; then
+  shot "$shots/linux_results_before.png" "${result_buttons[@]}" || fail "cannot take a screenshot"
+  click_at "${search_box[@]}"
+  sleep 0.2
+  xdotool type --delay 50 fanren
+  click_at "${search_button[@]}"
+  wait_for_change "$shots/linux_results_before.png" "$shots/linux_results_after.png" "${result_buttons[@]}" ||
+    fail "no result button got its mark after searching the test sites"
+  sleep 1  # let the slower sites fill their buttons too
+  shot "$shots/linux_title_before.png" "${title_field[@]}" || fail "cannot take a screenshot"
+  click_at "${first_result_button[@]}"
+  wait_for_change "$shots/linux_title_before.png" "$shots/linux_title_after.png" "${title_field[@]}" ||
+    fail "clicking the first result button did not show its book"
+  shot "$shots/linux_window_search.png" 0 0 "$win_w" "$win_h"
+fi
 
 # Dragging the title strip moves the window by as much as the pointer.
 kill -0 "$app_pid" 2>/dev/null || fail "the program ended by itself"
