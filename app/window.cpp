@@ -52,55 +52,31 @@ void Write(Control c, F f, bool mirror = true) {
   if (changed && mirror) BackendPropertyChanged(c);
 }
 
+// Writes one property; the backend hears of it only when it changed.
+template <typename T>
+void Assign(Control c, T ControlState::*field, const T& value) {
+  Write(c, [&](ControlState& s) {
+    if (s.*field == value) return false;
+    s.*field = value;
+    return true;
+  });
+}
+
+template <typename T>
+T Property(Control c, T ControlState::*field) {
+  return Read(c, [&](const ControlState& s) { return s.*field; });
+}
+
 }  // namespace
 
-Text GetText(Control c) {
-  return Read(c, [](const ControlState& s) { return s.text; });
-}
-
-void SetText(Control c, const Text& text) {
-  Write(c, [&](ControlState& s) {
-    if (s.text == text) return false;
-    s.text = text;
-    return true;
-  });
-}
-
-bool IsVisible(Control c) {
-  return Read(c, [](const ControlState& s) { return s.visible; });
-}
-
-void SetVisible(Control c, bool visible) {
-  Write(c, [&](ControlState& s) {
-    if (s.visible == visible) return false;
-    s.visible = visible;
-    return true;
-  });
-}
-
-int GetWidth(Control c) {
-  return Read(c, [](const ControlState& s) { return s.width; });
-}
-
-void SetWidth(Control c, int width) {
-  Write(c, [&](ControlState& s) {
-    if (s.width == width) return false;
-    s.width = width;
-    return true;
-  });
-}
-
-uint32_t GetTextColor(Control c) {
-  return Read(c, [](const ControlState& s) { return s.color; });
-}
-
-void SetTextColor(Control c, uint32_t color) {
-  Write(c, [&](ControlState& s) {
-    if (s.color == color) return false;
-    s.color = color;
-    return true;
-  });
-}
+Text GetText(Control c) { return Property(c, &ControlState::text); }
+void SetText(Control c, const Text& text) { Assign(c, &ControlState::text, text); }
+bool IsVisible(Control c) { return Property(c, &ControlState::visible); }
+void SetVisible(Control c, bool visible) { Assign(c, &ControlState::visible, visible); }
+int GetWidth(Control c) { return Property(c, &ControlState::width); }
+void SetWidth(Control c, int width) { Assign(c, &ControlState::width, width); }
+uint32_t GetTextColor(Control c) { return Property(c, &ControlState::color); }
+void SetTextColor(Control c, uint32_t color) { Assign(c, &ControlState::color, color); }
 
 void StoreUserText(Control c, const Text& text) {
   Write(

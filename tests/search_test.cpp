@@ -11,31 +11,18 @@
 #include "app/window.h"
 #include "app/workers.h"
 #include "platform/headless/driver.h"
-#include "tests/fake_clock.h"
+#include "tests/offline_program.h"
 
 namespace {
 
 using headless::Click;
 
-const char* Unreachable(const char* name) {
-  return std::strncmp(name, "LANTISK_", 8) == 0 ? "127.0.0.1:1" : nullptr;
-}
 
 Text CooldownMessage(int seconds) {
   return "\r\n\r\n搜 索 间 隔 过 短 , 请 稍 等 " + IntToText(seconds) + " 秒 后 再 搜";
 }
 
-class SearchButton : public ::testing::Test {
- protected:
-  void SetUp() override {
-    FakeClock::Install();
-    headless::StartProgram(Unreachable);
-  }
-  void TearDown() override {
-    FakeClock::Release();
-    EXPECT_TRUE(headless::WaitForWorkers());
-  }
-};
+using SearchButton = OfflineProgramTest;
 
 TEST_F(SearchButton, RefusesAnEmptyRequest) {
   for (const Text& typed : {Text(""), Text(" "), Text("点此输入小说名称")}) {

@@ -11,28 +11,16 @@
 #include "app/window.h"
 #include "platform/headless/driver.h"
 #include "search/search.h"
-#include "tests/fake_clock.h"
+#include "tests/offline_program.h"
 #include "tests/sites.h"
 
 namespace {
 
 using headless::Click;
 
-// Every site refuses at once: nothing is listening on port 1.
-const char* Unreachable(const char* name) {
-  return std::strncmp(name, "LANTISK_", 8) == 0 ? "127.0.0.1:1" : nullptr;
-}
 
-class Shell : public ::testing::Test {
+class Shell : public OfflineProgramTest {
  protected:
-  void SetUp() override {
-    FakeClock::Install();
-    headless::StartProgram(Unreachable);
-  }
-  void TearDown() override {
-    FakeClock::Release();
-    EXPECT_TRUE(headless::WaitForWorkers());
-  }
   // What a search leaves behind: a filled slot and its button's mark.
   static void OfferSlot(int n, Control button, const Text& mark, const ResultSlot& slot) {
     State().WriteSlot(n, slot);
@@ -284,7 +272,7 @@ TEST(StartupNotice, RedStaysForEveryLaterLatestChapter) {
 }
 
 TEST(StartupNotice, NoNetworkShowsNothing) {
-  headless::StartProgram(Unreachable);
+  headless::StartProgram(UnreachableSites);
   EXPECT_FALSE(IsVisible(Control::提示_标签));
   EXPECT_EQ(GetText(Control::小说最新_编辑框), "V.1.2");
   EXPECT_EQ(GetTextColor(Control::小说最新_编辑框), kColorDefault);

@@ -1,10 +1,14 @@
-// A clock the tests move by hand: SleepMs blocks until the test advances the
-// clock far enough.
+// A clock the tests move by hand (SleepMs blocks until the test advances it
+// far enough), and the start of an offline program that uses it.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 
+#include "platform/headless/driver.h"
 #include "text/text.h"
 
 class FakeClock {
@@ -69,4 +73,23 @@ class FakeClock {
   int sleepers_ = 0;
   long long calls_ = 0;
   bool free_ = false;
+};
+
+// Settings under which every site refuses at once: nothing listens on port 1.
+inline const char* UnreachableSites(const char* name) {
+  return std::strncmp(name, "LANTISK_", 8) == 0 ? "127.0.0.1:1" : nullptr;
+}
+
+// A fresh program start with unreachable sites whose cool-down runs on the
+// fake clock; every worker has ended when the test does.
+class OfflineProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FakeClock::Install();
+    headless::StartProgram(UnreachableSites);
+  }
+  void TearDown() override {
+    FakeClock::Release();
+    EXPECT_TRUE(headless::WaitForWorkers());
+  }
 };
