@@ -10,7 +10,9 @@ jobs=$(nproc)
 presets=(linux linux-asan linux-tsan windows)
 [ $# -gt 0 ] && presets=("$@")
 
-export WINEPREFIX="${WINEPREFIX:-$HOME/.wine-lantisk}" WINEDEBUG=-all
+# The tests' own wine prefix; without Mono and Gecko, whose installers a new
+# prefix would otherwise ask for.
+export WINEPREFIX="${WINEPREFIX:-$HOME/.wine-lantisk}" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 start_wine() {
   # One wineserver for the whole run: starting one per test costs seconds.
   if [ ! -f "$WINEPREFIX/system.reg" ]; then wineboot -i >/dev/null 2>&1 || true; fi
