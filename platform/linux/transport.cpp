@@ -11,6 +11,7 @@
 #include <curl/curl.h>
 
 #include <atomic>
+#include <condition_variable>  // std::chrono, which cannot be included directly
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -21,7 +22,7 @@ namespace {
 
 // A header block longer than this is abandoned: no server sends one honestly.
 constexpr size_t kMaxHeaderBytes = size_t{1} << 20;
-// WinINet gives up after a few dozen hops too; a loop must end.
+// As many as the Windows backend follows; a loop must end.
 constexpr long kMaxRedirects = 30;
 
 std::atomic<int> g_connect_ms{kConnectTimeoutMs};
@@ -84,10 +85,17 @@ Client& TheClient() {
   return *client;
 }
 
+using Clock = std::chrono::steady_clock;
+
 struct Received {
   Bytes body;
   Text headers;
   bool too_large = false;
+  bool timed_out = false;
+  // The idle time-out: the transfer ends when no byte has moved for idle.
+  Clock::duration idle{};
+  Clock::time_point last_activity = Clock::now();
+  curl_off_t last_count = -1;
 };
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
@@ -113,6 +121,25 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   }
   received.headers.append(data, n);
   return n;
+}
+
+// libcurl's own low-speed check averages over several seconds, so it lets a
+// server that sent a little and then stalled hold on longer than the idle
+// time-out; counting from the last byte is exact.
+int OnProgress(void* user, curl_off_t down_total, curl_off_t down_now, curl_off_t up_total,
+               curl_off_t up_now) {
+  (void)down_total;
+  (void)up_total;
+  Received& received = *static_cast<Received*>(user);
+  Clock::time_point now = Clock::now();
+  if (down_now + up_now != received.last_count) {
+    received.last_count = down_now + up_now;
+    received.last_activity = now;
+  } else if (now - received.last_activity > received.idle) {
+    received.timed_out = true;
+    return 1;
+  }
+  return 0;
 }
 
 // The header text as curl lines, plus blank entries that switch off what curl
@@ -146,8 +173,10 @@ bool HttpTransport(HttpExchange& exchange) {
   if (!curl) return false;
 
   bool secure = (exchange.flags & kFlagSecure) != 0;
-  Text url = (secure ? "https://" : "http://") + exchange.host + ":" +
-             std::to_string(exchange.port) + exchange.path;
+  // The default port stays out of the URL, as it does from a proxy's request line.
+  Text url = (secure ? "https://" : "http://") + exchange.host;
+  if (exchange.port != (secure ? 443 : 80)) url += ":" + std::to_string(exchange.port);
+  url += exchange.path;
   Text proxy = exchange.proxy.rfind("http=", 0) == 0 ? exchange.proxy.substr(5) : exchange.proxy;
   curl_slist* headers = HeaderList(exchange.headers);
   Received received;
@@ -182,9 +211,10 @@ bool HttpTransport(HttpExchange& exchange) {
   }
 
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(g_connect_ms.load()));
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
-                   static_cast<long>((g_idle_ms.load() + 999) / 1000));
+  received.idle = std::chrono::milliseconds(g_idle_ms.load());
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &received);
   if (!g_reuse) {
     curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
     curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
@@ -200,9 +230,11 @@ bool HttpTransport(HttpExchange& exchange) {
   curl_slist_free_all(headers);
   client.Give(curl, cookies);
 
-  // A time-out or an oversized response is a failure; a connection that
-  // breaks off keeps what arrived, as WinINet's reads do.
-  if (result == CURLE_OPERATION_TIMEDOUT || received.too_large) return true;
+  // A time-out, a redirect loop or an oversized response is a failure; a
+  // connection that breaks off keeps what arrived, as WinINet's reads do.
+  if (result == CURLE_OPERATION_TIMEDOUT || result == CURLE_TOO_MANY_REDIRECTS ||
+      received.timed_out || received.too_large)
+    return true;
   exchange.response_body = std::move(received.body);
   exchange.raw_headers = std::move(received.headers);
   return true;
