@@ -5,7 +5,9 @@
 // Cookies, DNS and TLS sessions live in one curl share. The connection cache
 // does not: libcurl documents a shared connection cache as unsafe between
 // concurrent threads, so connections stay with the easy handles, which are
-// kept in a pool and reused (curl_easy_reset keeps a handle's connections).
+// kept in a pool and reused. A reused handle gets every option set again
+// rather than curl_easy_reset, which leaks in libcurl 7.88 once the cookie
+// engine is on.
 #include "net/transport.h"
 
 #include <curl/curl.h>
@@ -42,10 +44,8 @@ class Client {
     curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
   }
 
-  CURLSH* share() const { return share_; }
-
   // A handle of the pool for requests with or without the cookie engine: a
-  // handle once given the engine keeps it, so the two kinds never mix.
+  // handle keeps the engine once it has it, so the two kinds never mix.
   CURL* Take(bool cookies) {
     {
       std::lock_guard<std::mutex> lock(pool_mutex_);
@@ -53,11 +53,14 @@ class Client {
       if (!pool.empty()) {
         CURL* handle = pool.back();
         pool.pop_back();
-        curl_easy_reset(handle);
         return handle;
       }
     }
-    return curl_easy_init();
+    CURL* handle = curl_easy_init();
+    if (!handle) return nullptr;
+    curl_easy_setopt(handle, CURLOPT_SHARE, share_);
+    if (cookies) curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
+    return handle;
   }
 
   void Give(CURL* handle, bool cookies) {
@@ -181,7 +184,6 @@ bool HttpTransport(HttpExchange& exchange) {
   curl_slist* headers = HeaderList(exchange.headers);
   Received received;
 
-  curl_easy_setopt(curl, CURLOPT_SHARE, client.share());
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
@@ -190,17 +192,16 @@ bool HttpTransport(HttpExchange& exchange) {
   // An empty proxy text makes curl ignore the proxy environment variables.
   curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  if ((exchange.flags & kFlagNoAutoRedirect) == 0) {
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  }
-  if (cookies) curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, (exchange.flags & kFlagNoAutoRedirect) ? 0L : 1L);
+  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   // libcurl's built-in CA path wins over OpenSSL's SSL_CERT_FILE, so it is
   // handed over explicitly.
   if (const char* ca = std::getenv("SSL_CERT_FILE"); ca && *ca)
     curl_easy_setopt(curl, CURLOPT_CAINFO, ca);
 
+  curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+  curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, nullptr);
   if (exchange.verb == "HEAD") curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
   if (exchange.verb != "GET") {
     // Set after NOBODY: a HEAD still sends its body, and awaits none.
@@ -215,11 +216,10 @@ bool HttpTransport(HttpExchange& exchange) {
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &OnProgress);
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &received);
-  if (!g_reuse) {
-    curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
-    curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_SESSIONID_CACHE, 0L);
-  }
+  const bool reuse = g_reuse;
+  curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, reuse ? 0L : 1L);
+  curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, reuse ? 0L : 1L);
+  curl_easy_setopt(curl, CURLOPT_SSL_SESSIONID_CACHE, reuse ? 1L : 0L);
 
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &OnBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &received);
