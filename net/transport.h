@@ -52,8 +52,8 @@ bool HttpTransport(HttpExchange& exchange);
 
 // The limits every request runs under: the connection must be made within
 // connect_ms, and a transfer during which no byte arrives for idle_ms is
-// abandoned (a failure). Defaults: 15 s and 30 s. libcurl counts the idle time
-// in whole seconds. For tests, which need a stall to end quickly.
+// abandoned (a failure). Defaults: 15 s and 30 s. For tests, which need a
+// stall to end quickly.
 void SetTransportTimeouts(int connect_ms, int idle_ms);
 inline constexpr int kConnectTimeoutMs = 15000;
 inline constexpr int kIdleTimeoutMs = 30000;

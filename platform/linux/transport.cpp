@@ -5,12 +5,15 @@
 // Cookies, DNS and TLS sessions live in one curl share. The connection cache
 // does not: libcurl documents a shared connection cache as unsafe between
 // concurrent threads, so connections stay with the easy handles, which are
-// kept in a pool and reused (curl_easy_reset keeps a handle's connections).
+// kept in a pool and reused. A reused handle gets every option set again
+// rather than curl_easy_reset, which leaks in libcurl 7.88 once the cookie
+// engine is on.
 #include "net/transport.h"
 
 #include <curl/curl.h>
 
 #include <atomic>
+#include <condition_variable>  // std::chrono, which cannot be included directly
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -21,7 +24,7 @@ namespace {
 
 // A header block longer than this is abandoned: no server sends one honestly.
 constexpr size_t kMaxHeaderBytes = size_t{1} << 20;
-// WinINet gives up after a few dozen hops too; a loop must end.
+// As many as the Windows backend follows; a loop must end.
 constexpr long kMaxRedirects = 30;
 
 std::atomic<int> g_connect_ms{kConnectTimeoutMs};
@@ -41,10 +44,8 @@ class Client {
     curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
   }
 
-  CURLSH* share() const { return share_; }
-
   // A handle of the pool for requests with or without the cookie engine: a
-  // handle once given the engine keeps it, so the two kinds never mix.
+  // handle keeps the engine once it has it, so the two kinds never mix.
   CURL* Take(bool cookies) {
     {
       std::lock_guard<std::mutex> lock(pool_mutex_);
@@ -52,11 +53,14 @@ class Client {
       if (!pool.empty()) {
         CURL* handle = pool.back();
         pool.pop_back();
-        curl_easy_reset(handle);
         return handle;
       }
     }
-    return curl_easy_init();
+    CURL* handle = curl_easy_init();
+    if (!handle) return nullptr;
+    curl_easy_setopt(handle, CURLOPT_SHARE, share_);
+    if (cookies) curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
+    return handle;
   }
 
   void Give(CURL* handle, bool cookies) {
@@ -84,10 +88,17 @@ Client& TheClient() {
   return *client;
 }
 
+using Clock = std::chrono::steady_clock;
+
 struct Received {
   Bytes body;
   Text headers;
   bool too_large = false;
+  bool timed_out = false;
+  // The idle time-out: the transfer ends when no byte has moved for idle.
+  Clock::duration idle{};
+  Clock::time_point last_activity = Clock::now();
+  curl_off_t last_count = -1;
 };
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
@@ -113,6 +124,25 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   }
   received.headers.append(data, n);
   return n;
+}
+
+// libcurl's own low-speed check averages over several seconds, so it lets a
+// server that sent a little and then stalled hold on longer than the idle
+// time-out; counting from the last byte is exact.
+int OnProgress(void* user, curl_off_t down_total, curl_off_t down_now, curl_off_t up_total,
+               curl_off_t up_now) {
+  (void)down_total;
+  (void)up_total;
+  Received& received = *static_cast<Received*>(user);
+  Clock::time_point now = Clock::now();
+  if (down_now + up_now != received.last_count) {
+    received.last_count = down_now + up_now;
+    received.last_activity = now;
+  } else if (now - received.last_activity > received.idle) {
+    received.timed_out = true;
+    return 1;
+  }
+  return 0;
 }
 
 // The header text as curl lines, plus blank entries that switch off what curl
@@ -146,13 +176,14 @@ bool HttpTransport(HttpExchange& exchange) {
   if (!curl) return false;
 
   bool secure = (exchange.flags & kFlagSecure) != 0;
-  Text url = (secure ? "https://" : "http://") + exchange.host + ":" +
-             std::to_string(exchange.port) + exchange.path;
+  // The default port stays out of the URL, as it does from a proxy's request line.
+  Text url = (secure ? "https://" : "http://") + exchange.host;
+  if (exchange.port != (secure ? 443 : 80)) url += ":" + std::to_string(exchange.port);
+  url += exchange.path;
   Text proxy = exchange.proxy.rfind("http=", 0) == 0 ? exchange.proxy.substr(5) : exchange.proxy;
   curl_slist* headers = HeaderList(exchange.headers);
   Received received;
 
-  curl_easy_setopt(curl, CURLOPT_SHARE, client.share());
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
@@ -161,17 +192,16 @@ bool HttpTransport(HttpExchange& exchange) {
   // An empty proxy text makes curl ignore the proxy environment variables.
   curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  if ((exchange.flags & kFlagNoAutoRedirect) == 0) {
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  }
-  if (cookies) curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, (exchange.flags & kFlagNoAutoRedirect) ? 0L : 1L);
+  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   // libcurl's built-in CA path wins over OpenSSL's SSL_CERT_FILE, so it is
   // handed over explicitly.
   if (const char* ca = std::getenv("SSL_CERT_FILE"); ca && *ca)
     curl_easy_setopt(curl, CURLOPT_CAINFO, ca);
 
+  curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+  curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, nullptr);
   if (exchange.verb == "HEAD") curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
   if (exchange.verb != "GET") {
     // Set after NOBODY: a HEAD still sends its body, and awaits none.
@@ -182,14 +212,14 @@ bool HttpTransport(HttpExchange& exchange) {
   }
 
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(g_connect_ms.load()));
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
-                   static_cast<long>((g_idle_ms.load() + 999) / 1000));
-  if (!g_reuse) {
-    curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
-    curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_SESSIONID_CACHE, 0L);
-  }
+  received.idle = std::chrono::milliseconds(g_idle_ms.load());
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &received);
+  const bool reuse = g_reuse;
+  curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, reuse ? 0L : 1L);
+  curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, reuse ? 0L : 1L);
+  curl_easy_setopt(curl, CURLOPT_SSL_SESSIONID_CACHE, reuse ? 1L : 0L);
 
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &OnBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &received);
@@ -200,9 +230,11 @@ bool HttpTransport(HttpExchange& exchange) {
   curl_slist_free_all(headers);
   client.Give(curl, cookies);
 
-  // A time-out or an oversized response is a failure; a connection that
-  // breaks off keeps what arrived, as WinINet's reads do.
-  if (result == CURLE_OPERATION_TIMEDOUT || received.too_large) return true;
+  // A time-out, a redirect loop or an oversized response is a failure; a
+  // connection that breaks off keeps what arrived, as WinINet's reads do.
+  if (result == CURLE_OPERATION_TIMEDOUT || result == CURLE_TOO_MANY_REDIRECTS ||
+      received.timed_out || received.too_large)
+    return true;
   exchange.response_body = std::move(received.body);
   exchange.raw_headers = std::move(received.headers);
   return true;

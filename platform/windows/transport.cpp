@@ -1,12 +1,20 @@
 // The HTTP transport contract on Windows: WinINet, declared here and loaded
 // from wininet.dll at run time. WinINet itself keeps the cookie store, the
 // connection cache and the TLS sessions for the whole process.
+//
+// Redirects are followed here, hop by hop, rather than by WinINet: wine's
+// WinINet follows a redirect loop for ever, and nothing can stop it from
+// outside. So every request is opened with INTERNET_FLAG_NO_AUTO_REDIRECT
+// added, and each hop with the flags of its own scheme.
 #include "net/transport.h"
 
 #include <windows.h>
 
 #include <atomic>
+#include <string>
 #include <utility>
+
+#include "net/web_request.h"
 
 namespace {
 
@@ -37,7 +45,13 @@ constexpr DWORD kQueryRawHeadersCrlf = 22;
 constexpr DWORD kOptionConnectTimeout = 2;
 constexpr DWORD kOptionSendTimeout = 5;
 constexpr DWORD kOptionReceiveTimeout = 6;
-constexpr DWORD kErrorTimeout = 12002;  // ERROR_INTERNET_TIMEOUT
+constexpr DWORD kQueryStatusCode = 19 | 0x20000000;  // HTTP_QUERY_STATUS_CODE as a number
+constexpr DWORD kQueryLocation = 33;
+// A read that runs out of time fails with ERROR_INTERNET_TIMEOUT on Windows,
+// with WSAETIMEDOUT under wine.
+constexpr DWORD kErrorTimeout = 12002;
+constexpr DWORD kErrorSocketTimeout = 10060;
+constexpr int kMaxRedirects = 30;
 constexpr DWORD kReadSize = 1024;
 constexpr DWORD kHeaderBufferSize = 5000;
 
@@ -84,10 +98,64 @@ std::atomic<int> g_connect_ms{kConnectTimeoutMs};
 std::atomic<int> g_idle_ms{kIdleTimeoutMs};
 std::atomic<bool> g_reuse{true};
 
-void SetTimeout(const WinInet& api, HINTERNET handle, DWORD option, int ms) {
-  DWORD value = static_cast<DWORD>(ms);
-  api.InternetSetOptionA(handle, option, &value, sizeof value);
+// Set on every handle: Windows hands them down from the Internet handle, wine
+// takes them only where they are set.
+void SetTimeouts(const WinInet& api, HINTERNET handle) {
+  const std::pair<DWORD, int> timeouts[] = {{kOptionConnectTimeout, g_connect_ms},
+                                             {kOptionSendTimeout, g_idle_ms},
+                                             {kOptionReceiveTimeout, g_idle_ms}};
+  for (auto [option, ms] : timeouts) {
+    DWORD value = static_cast<DWORD>(ms);
+    api.InternetSetOptionA(handle, option, &value, sizeof value);
+  }
 }
+
+struct Target {
+  bool secure;
+  Text host;
+  int port;
+  Text path;
+};
+
+// Where a Location header points, from the request that received it; empty
+// host when it cannot be followed.
+Target Resolve(const Target& from, Text location) {
+  location = location.substr(0, location.find('#'));
+  Text scheme = from.secure ? "https:" : "http:";
+  Text url;
+  Text lower = ToLower(Left(location, 8));
+  if (Left(lower, 7) == "http://" || lower == "https://") {
+    url = location;
+  } else if (Left(location, 2) == "//") {
+    url = scheme + location;
+  } else {
+    Text base = scheme + "//" + from.host + ":" + std::to_string(from.port);
+    if (Left(location, 1) == "/") {
+      url = base + location;
+    } else {
+      Text directory = from.path.substr(0, from.path.find('?'));
+      url = base + directory.substr(0, directory.rfind('/') + 1) + location;
+    }
+  }
+  Target to{ToLower(Left(url, 8)) == "https://", UrlHost(url), UrlPort(url), UrlPath(url)};
+  if (to.port < 1 || to.port > 65535) to.host.clear();
+  return to;
+}
+
+bool IsRedirect(DWORD status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+struct Handles {
+  const WinInet& api;
+  HINTERNET connection = nullptr;
+  HINTERNET request = nullptr;
+  void Close() {
+    if (request) api.InternetCloseHandle(request);
+    if (connection) api.InternetCloseHandle(connection);
+    request = connection = nullptr;
+  }
+};
 
 }  // namespace
 
@@ -108,40 +176,72 @@ bool HttpTransport(HttpExchange& exchange) {
           : api.InternetOpenA(exchange.agent.c_str(), kOpenTypeProxy, exchange.proxy.c_str(), "",
                               0);
   if (!internet) return false;
-  SetTimeout(api, internet, kOptionConnectTimeout, g_connect_ms);
-  SetTimeout(api, internet, kOptionSendTimeout, g_idle_ms);
-  SetTimeout(api, internet, kOptionReceiveTimeout, g_idle_ms);
+  SetTimeouts(api, internet);
 
-  HINTERNET connection =
-      api.InternetConnectA(internet, exchange.host.c_str(), static_cast<WORD>(exchange.port), "",
-                           "", kServiceHttp, 0, 0);
-  if (!connection) {
-    api.InternetCloseHandle(internet);
-    return false;
-  }
-  HINTERNET request =
-      api.HttpOpenRequestA(connection, exchange.verb.c_str(), exchange.path.c_str(), "HTTP/1.1",
-                           nullptr, nullptr, exchange.flags, 0);
-  if (!request) {
-    api.InternetCloseHandle(connection);
-    api.InternetCloseHandle(internet);
-    return false;
-  }
-
+  const bool follow = (exchange.flags & kFlagNoAutoRedirect) == 0;
   Text headers = exchange.headers;
   if (!g_reuse) headers += "\r\nConnection: close";
-  // The outcome is not examined: a failed send shows up as nothing to read.
-  api.HttpSendRequestA(request, headers.c_str(), static_cast<DWORD>(headers.size()),
-                       exchange.body.empty() ? nullptr : exchange.body.data(),
-                       static_cast<DWORD>(exchange.body.size()));
+  Target target{(exchange.flags & kFlagSecure) != 0, exchange.host, exchange.port, exchange.path};
+  Text verb = exchange.verb;
+  Bytes sent = exchange.body;
+  Handles handles{api};
+  bool failed = false;
+
+  for (int hop = 0;; ++hop) {
+    handles.connection =
+        api.InternetConnectA(internet, target.host.c_str(), static_cast<WORD>(target.port), "", "",
+                             kServiceHttp, 0, 0);
+    if (handles.connection) {
+      SetTimeouts(api, handles.connection);
+      DWORD flags = (exchange.flags & ~(kFlagSecure | kFlagIgnoreRedirectToHttps)) |
+                    (target.secure ? kFlagSecure : kFlagIgnoreRedirectToHttps) |
+                    kFlagNoAutoRedirect;
+      handles.request = api.HttpOpenRequestA(handles.connection, verb.c_str(), target.path.c_str(),
+                                             "HTTP/1.1", nullptr, nullptr, flags, 0);
+    }
+    if (!handles.request) {
+      handles.Close();
+      if (hop == 0) {
+        api.InternetCloseHandle(internet);
+        return false;
+      }
+      failed = true;
+      break;
+    }
+    SetTimeouts(api, handles.request);
+    // The outcome is not examined: a failed send shows up as nothing to read.
+    api.HttpSendRequestA(handles.request, headers.c_str(), static_cast<DWORD>(headers.size()),
+                         sent.empty() ? nullptr : sent.data(), static_cast<DWORD>(sent.size()));
+    if (!follow) break;
+
+    DWORD status = 0, length = sizeof status;
+    if (!api.HttpQueryInfoA(handles.request, kQueryStatusCode, &status, &length, nullptr) ||
+        !IsRedirect(status))
+      break;
+    char location[4096] = {};
+    length = sizeof location - 1;
+    if (!api.HttpQueryInfoA(handles.request, kQueryLocation, location, &length, nullptr)) break;
+    Target next = Resolve(target, Text(location, length));
+    if (next.host.empty()) break;
+    if (hop == kMaxRedirects) {
+      failed = true;  // a loop
+      break;
+    }
+    handles.Close();
+    target = next;
+    if (status <= 303 && verb == "POST") {
+      verb = "GET";
+      sent.clear();
+    }
+  }
 
   Bytes body;
-  bool failed = false;
   char buffer[kReadSize];
-  for (;;) {
+  while (!failed) {
     DWORD read = 0;
-    BOOL ok = api.InternetReadFile(request, buffer, kReadSize, &read);
-    if (!ok && GetLastError() == kErrorTimeout) failed = true;
+    BOOL ok = api.InternetReadFile(handles.request, buffer, kReadSize, &read);
+    if (!ok && (GetLastError() == kErrorTimeout || GetLastError() == kErrorSocketTimeout))
+      failed = true;
     if (!ok || read == 0) break;
     if (body.size() + read > kMaxBodyBytes) {
       failed = true;
@@ -154,12 +254,11 @@ bool HttpTransport(HttpExchange& exchange) {
   if (!failed) {
     char block[kHeaderBufferSize] = {};
     DWORD length = kHeaderBufferSize;
-    if (api.HttpQueryInfoA(request, kQueryRawHeadersCrlf, block, &length, nullptr))
+    if (api.HttpQueryInfoA(handles.request, kQueryRawHeadersCrlf, block, &length, nullptr))
       raw.assign(block, length);
   }
 
-  api.InternetCloseHandle(request);
-  api.InternetCloseHandle(connection);
+  handles.Close();
   api.InternetCloseHandle(internet);
   if (failed) return true;
   exchange.response_body = std::move(body);

@@ -16,6 +16,7 @@ import hashlib
 import importlib
 import os
 import signal
+import socket
 import ssl
 import subprocess
 import sys
@@ -26,6 +27,7 @@ import urllib.request
 from http.server import ThreadingHTTPServer
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, HERE)
 
 from handlers.base import SiteHandler  # noqa: E402
@@ -118,6 +120,9 @@ class SiteServer(ThreadingHTTPServer):
     def finish_request(self, request, client_address):
         # The TLS handshake runs on the connection's own thread, so a client
         # that never completes it holds up no one else.
+        # Headers and body leave in separate writes; without this every
+        # response would wait for the client's delayed acknowledgement.
+        request.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
         if self.tls is not None:
             request.settimeout(30)
             try:
@@ -229,13 +234,25 @@ def stop(state_dir):
         return
     try:
         os.kill(pid, signal.SIGTERM)
-        for _ in range(50):
-            os.kill(pid, 0)
-            time.sleep(0.1)
-        os.kill(pid, signal.SIGKILL)
+        for _ in range(100):
+            if not running(pid):
+                break
+            time.sleep(0.05)
+        else:
+            os.kill(pid, signal.SIGKILL)
     except ProcessLookupError:
         pass
     os.remove(pid_file)
+
+
+def running(pid):
+    """Whether the process lives; one that has ended but waits to be reaped
+    (its parent, `start`, is gone) counts as ended."""
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            return f.read().rsplit(")", 1)[1].split()[0] != "Z"
+    except OSError:
+        return False
 
 
 def start(state_dir):

@@ -94,10 +94,15 @@ class Handler(SiteHandler):
         self.wfile.write(head.encode("latin-1") + (b"" if self.command == "HEAD" else body))
 
     def send_sized_headers(self, size):
-        fixed = ["Set-Cookie: big=1", "X-Pad: "]
-        empty = len("HTTP/1.1 200 OK\r\n") + sum(len(l) + 2 for l in fixed) + len("Content-Length: 2\r\n\r\n")
-        fixed[1] += "p" * max(0, size - empty)
-        self.send_raw(200, fixed, b"ok")
+        """Padding lines of at most 1000 bytes: wine cuts longer ones."""
+        lines = ["Set-Cookie: big=1"]
+        used = len("HTTP/1.1 200 OK\r\n") + len("Set-Cookie: big=1\r\n") + len("Content-Length: 2\r\n\r\n")
+        while used < size:
+            line = "X-Pad-%d: " % len(lines)
+            line += "p" * max(0, min(1000, size - used - 2) - len(line))
+            lines.append(line)
+            used += len(line) + 2
+        self.send_raw(200, lines, b"ok")
 
     def hold(self, seconds):
         """Keeps the connection open and silent until the client gives up."""
