@@ -10,6 +10,9 @@ void SearchButtonClicked();
 // Empties the result marks, restores the default detail texts and counts the
 // cool-down down, one step a second.
 void ResetWorker();
+// A site worker's first step: waits until its search's reset worker has
+// emptied the marks and restored the default texts.
+void WaitForSearchReset();
 // A site search failed without a message of its own; the third failure since
 // start-up says so.
 void NoteSourceFailure();

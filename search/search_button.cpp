@@ -1,4 +1,7 @@
 // The search button in its three modes, the reset worker and the failure counter.
+#include <condition_variable>
+#include <mutex>
+
 #include "app/controls.h"
 #include "app/shared_state.h"
 #include "app/window.h"
@@ -15,6 +18,27 @@ namespace {
 
 constexpr int kCooldownSeconds = 8;
 
+// Orders each search's writes: its reset worker empties the result marks and
+// restores the default texts before any of its site workers writes a mark or
+// a text, however the threads are scheduled.
+struct ResetGate {
+  std::mutex mutex;
+  std::condition_variable done;
+  long long started = 0;  // searches started
+  long long reset = 0;    // the latest search whose defaults are in place
+};
+
+ResetGate& Gate() {
+  static ResetGate* gate = new ResetGate();
+  return *gate;
+}
+
+long long CurrentSearch() {
+  ResetGate& gate = Gate();
+  std::lock_guard<std::mutex> lock(gate.mutex);
+  return gate.started;
+}
+
 void StartSearch() {
   const Text text = GetText(Control::搜索_编辑框);
   if (text.empty() || text == kSearchPlaceholder || text == " ") {
@@ -27,6 +51,11 @@ void StartSearch() {
     return;
   }
   state.SearchCooldown = kCooldownSeconds;
+  {
+    ResetGate& gate = Gate();
+    std::lock_guard<std::mutex> lock(gate.mutex);
+    ++gate.started;
+  }
   StartWorker(ResetWorker);
   ShowMessage(kMessageSearching);
   StartWorker(SourceASearchWorker);
@@ -56,6 +85,7 @@ void SearchButtonClicked() {
 }
 
 void ResetWorker() {
+  const long long search = CurrentSearch();
   for (Control c : {Control::搜索_超级按钮1, Control::搜索_超级按钮2, Control::搜索_超级按钮3,
                     Control::搜索_超级按钮4, Control::搜索_超级按钮5})
     SetText(c, "");
@@ -63,11 +93,25 @@ void ResetWorker() {
   SetText(Control::小说作者_编辑框, kDefaultAuthor);
   SetText(Control::小说最新_编辑框, kDefaultVersion);
   SetText(Control::小说简介_编辑框, kDisclaimer);
+  {
+    ResetGate& gate = Gate();
+    std::lock_guard<std::mutex> lock(gate.mutex);
+    if (gate.reset < search) gate.reset = search;
+    gate.done.notify_all();
+  }
   SharedState& state = State();
   for (int i = 0; i < kCooldownSeconds; ++i) {
     --state.SearchCooldown;
     SleepMs(1000);
   }
+}
+
+void WaitForSearchReset() {
+  ResetGate& gate = Gate();
+  std::unique_lock<std::mutex> lock(gate.mutex);
+  const long long search = gate.started;
+  // Bounded, so that no worker can hang on it.
+  gate.done.wait_for(lock, std::chrono::seconds(5), [&] { return gate.reset >= search; });
 }
 
 void NoteSourceFailure() {

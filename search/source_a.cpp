@@ -40,6 +40,7 @@ void ShowBook(const Text& host, const Text& id, int slot_number) {
 }  // namespace
 
 void SourceASearchWorker() {
+  WaitForSearchReset();
   const Text title = GetText(Control::搜索_编辑框);
   const Text host = CurrentSettings().source_a_host;
   const Text answer = Fetch("https://" + host + "/search.html?searchkey=" + UrlEncodeUtf8(title));

@@ -31,6 +31,7 @@ bool Offered(const ResultSlot& slot) { return !slot.title.empty() && !slot.link.
 }  // namespace
 
 void SourceBSearchWorker() {
+  WaitForSearchReset();
   const Text title = GetText(Control::搜索_编辑框);
   const Text host = CurrentSettings().source_b_host;
   const Text answer = WebRequest("https://" + host +

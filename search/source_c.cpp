@@ -20,6 +20,7 @@ Text CleanIntro(const Text& intro) {
 }  // namespace
 
 void SourceCSearchWorker() {
+  WaitForSearchReset();
   const Text title = GetText(Control::搜索_编辑框);
   const Text host = CurrentSettings().source_c_host;
   const Text answer = Fetch("http://" + host + "/index.php?keyword=" + UrlEncodeUtf8(title));
