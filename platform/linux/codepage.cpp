@@ -161,11 +161,20 @@ Text UnicodeToUserArea(char16_t c) {
 
 bool IsTrail(unsigned char t) { return t >= 0x40 && t <= 0xFE && t != 0x7F; }
 
-// One iconv descriptor per thread and direction, reset before each use.
+// One iconv descriptor per thread and direction, opened on first use, closed
+// when the thread ends, and reset before each use.
+struct Converters {
+  iconv_t from_gbk = iconv_open("UTF-16LE", "CP936");
+  iconv_t to_gbk = iconv_open("CP936", "UTF-16LE");
+  ~Converters() {
+    for (iconv_t cd : {from_gbk, to_gbk})
+      if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+  }
+};
+
 iconv_t Converter(bool to_gbk) {
-  thread_local iconv_t from_gbk_cd = iconv_open("UTF-16LE", "CP936");
-  thread_local iconv_t to_gbk_cd = iconv_open("CP936", "UTF-16LE");
-  iconv_t cd = to_gbk ? to_gbk_cd : from_gbk_cd;
+  thread_local Converters converters;
+  iconv_t cd = to_gbk ? converters.to_gbk : converters.from_gbk;
   if (cd != reinterpret_cast<iconv_t>(-1)) iconv(cd, nullptr, nullptr, nullptr, nullptr);
   return cd;
 }
