@@ -21,7 +21,7 @@ constexpr TextAlign L = TextAlign::kLeft, M = TextAlign::kCenter;
 
 // Where the table gives no alignment, headings are left-aligned (their texts
 // start with a space) and the panel's texts and the message are centred.
-const ControlSpec kTable[kControlCount] = {
+const ControlEntry kTable[kControlCount] = {
     {C::窗口, "窗口", K::kWindow, C::窗口, kWindowX, kWindowY, kWindowWidth, kWindowHeight, true, "", 0, L, kEventNone},
     {C::图片框1, "图片框1", K::kPanel, C::窗口, 8, 272, 304, 147, false, "", 0, L, kEventNone},
     {C::现尺寸_超级按钮, "现尺寸_超级按钮", K::kPictureButton, C::图片框1, 185, 48, 50, 50, true, "", 16, M, kEventClicked},
@@ -62,4 +62,4 @@ const ControlSpec kTable[kControlCount] = {
 
 }  // namespace
 
-const ControlSpec& Spec(Control c) { return kTable[static_cast<int>(c)]; }
+const ControlEntry& TableEntry(Control c) { return kTable[static_cast<int>(c)]; }

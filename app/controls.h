@@ -71,7 +71,7 @@ enum ControlEvent : unsigned {
   kEventLeftButtonDown = 1u << 6,
 };
 
-struct ControlSpec {
+struct ControlEntry {
   Control id;
   const char* name;  // GBK
   ControlKind kind;
@@ -93,7 +93,7 @@ extern const char* const kCloseFontFace;  // "等线 Light", weight 300
 constexpr int kFontWeight = 290, kCloseFontWeight = 300;
 
 // The table, indexed by Control.
-const ControlSpec& Spec(Control c);
+const ControlEntry& TableEntry(Control c);
 
 // The initial text of 小说简介_编辑框, and the other default detail texts.
 extern const char* const kDisclaimer;

@@ -8,7 +8,7 @@
 
 namespace {
 
-bool Bound(Control c, ControlEvent event) { return (Spec(c).events & event) != 0; }
+bool Bound(Control c, ControlEvent event) { return (TableEntry(c).events & event) != 0; }
 
 int ResultButtonNumber(Control c) {
   switch (c) {

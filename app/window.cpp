@@ -21,8 +21,8 @@ struct WindowState {
   WindowState() { Reset(); }
   void Reset() {
     for (int i = 0; i < kControlCount; ++i) {
-      const ControlSpec& spec = Spec(static_cast<Control>(i));
-      controls[i] = ControlState{spec.text, spec.visible, spec.width, kColorDefault};
+      const ControlEntry& entry = TableEntry(static_cast<Control>(i));
+      controls[i] = ControlState{entry.text, entry.visible, entry.width, kColorDefault};
     }
   }
 };

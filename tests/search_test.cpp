@@ -87,7 +87,7 @@ TEST_F(SearchButton, ResetWorkerRestoresTheDefaults) {
   EXPECT_EQ(GetText(Control::小说名称_编辑框), "Lantisk");
   EXPECT_EQ(GetText(Control::小说作者_编辑框), "quendrix");
   EXPECT_EQ(GetText(Control::小说最新_编辑框), "V.1.2");
-  EXPECT_EQ(GetText(Control::小说简介_编辑框), Spec(Control::小说简介_编辑框).text);
+  EXPECT_EQ(GetText(Control::小说简介_编辑框), TableEntry(Control::小说简介_编辑框).text);
   // The results and the selection are not the reset worker's, and the sites'
   // workers, refused, write no slot.
   ASSERT_TRUE(headless::WaitForWorkers(1));

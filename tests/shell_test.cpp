@@ -31,8 +31,8 @@ class Shell : public OfflineProgramTest {
 TEST_F(Shell, WindowStartsAsTheTableSays) {
   for (int i = 0; i < kControlCount; ++i) {
     const Control c = static_cast<Control>(i);
-    EXPECT_EQ(IsVisible(c), Spec(c).visible) << Spec(c).name;
-    EXPECT_EQ(GetText(c), Spec(c).text) << Spec(c).name;
+    EXPECT_EQ(IsVisible(c), TableEntry(c).visible) << TableEntry(c).name;
+    EXPECT_EQ(GetText(c), TableEntry(c).text) << TableEntry(c).name;
   }
   for (Control hidden : {Control::图片框1, Control::提示_标签, Control::下载_图片框, Control::下载_标签})
     EXPECT_FALSE(IsVisible(hidden));

@@ -66,7 +66,7 @@ void Apply(Control c) {
   const int i = static_cast<int>(c);
   Fl_Widget* w = g_widgets[i];
   if (!w) return;
-  const ControlSpec& entry = Spec(c);
+  const ControlEntry& entry = TableEntry(c);
   if (ControlView* view = g_views[i]) {
     view->ShowText(DisplayText(GetText(c)));
     view->ShowTextColor(ToFlColor(GetTextColor(c)));
@@ -151,7 +151,7 @@ bool IsResultButton(Control c) {
          c == Control::搜索_超级按钮4 || c == Control::搜索_超级按钮5;
 }
 
-Fl_Widget* MakeLabel(const ControlSpec& s, int x, int y, const WindowFonts& fonts) {
+Fl_Widget* MakeLabel(const ControlEntry& s, int x, int y, const WindowFonts& fonts) {
   TextStyle style{fonts.text, s.font_height, palette::kHeadingText};
   const Fl_Align align = s.align == TextAlign::kCenter ? FL_ALIGN_CENTER : FL_ALIGN_LEFT;
   // The message label's texts place themselves with leading line breaks.
@@ -175,7 +175,7 @@ Fl_Widget* MakeLabel(const ControlSpec& s, int x, int y, const WindowFonts& font
   return label;
 }
 
-Fl_Widget* MakeButton(const ControlSpec& s, int x, int y, const WindowFonts& fonts) {
+Fl_Widget* MakeButton(const ControlEntry& s, int x, int y, const WindowFonts& fonts) {
   TextStyle style{fonts.text, s.font_height, palette::kOnAccent};
   ButtonColors colors{palette::kAccent, palette::kAccentHover, palette::kAccentPressed, palette::kOnAccent};
   ButtonPicture picture = ButtonPicture::kNone;
@@ -193,24 +193,24 @@ Fl_Widget* MakeButton(const ControlSpec& s, int x, int y, const WindowFonts& fon
   return button;
 }
 
-Fl_Widget* MakeControl(const ControlSpec& s, const WindowFonts& fonts);
+Fl_Widget* MakeControl(const ControlEntry& s, const WindowFonts& fonts);
 
-Fl_Widget* MakePanel(const ControlSpec& s, const WindowFonts& fonts) {
+Fl_Widget* MakePanel(const ControlEntry& s, const WindowFonts& fonts) {
   auto* panel = new Panel(s.x, s.y, s.width, s.height, palette::kPanel, palette::kFrame);
   // Children are created from the last in the table to the first, so that an
   // earlier control lies above a later one.
   for (int i = kControlCount - 1; i > 0; --i) {
-    const ControlSpec& child = Spec(static_cast<Control>(i));
+    const ControlEntry& child = TableEntry(static_cast<Control>(i));
     if (child.parent == s.id) MakeControl(child, fonts);
   }
   panel->end();
   return panel;
 }
 
-Fl_Widget* MakeControl(const ControlSpec& s, const WindowFonts& fonts) {
+Fl_Widget* MakeControl(const ControlEntry& s, const WindowFonts& fonts) {
   int x = s.x, y = s.y;
   if (s.parent != Control::窗口) {
-    const ControlSpec& parent = Spec(s.parent);
+    const ControlEntry& parent = TableEntry(s.parent);
     x += parent.x;
     y += parent.y;
   }
@@ -263,7 +263,7 @@ void BuildWindow() {
   g_widgets[static_cast<int>(Control::窗口)] = g_window;
   g_handles[static_cast<int>(Control::窗口)] = reinterpret_cast<NativeHandle>(g_window);
   for (int i = kControlCount - 1; i > 0; --i) {
-    const ControlSpec& s = Spec(static_cast<Control>(i));
+    const ControlEntry& s = TableEntry(static_cast<Control>(i));
     if (s.parent == Control::窗口) MakeControl(s, fonts);
   }
   g_window->end();

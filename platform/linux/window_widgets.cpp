@@ -244,7 +244,7 @@ void Label::draw() {
 }
 
 int Label::handle(int event) {
-  const unsigned events = Spec(id_).events;
+  const unsigned events = TableEntry(id_).events;
   switch (event) {
     case FL_ENTER:
     case FL_MOVE:
@@ -411,7 +411,7 @@ int CenteredInput::handle(int event) {
       redraw();
       if (!focused_) {
         focused_ = true;
-        if (Spec(id_).events & kEventGotFocus) ControlGotFocus(id_);
+        if (TableEntry(id_).events & kEventGotFocus) ControlGotFocus(id_);
       }
       return handled;
     }
@@ -421,13 +421,13 @@ int CenteredInput::handle(int event) {
       NoteFocusLeft(this);
       if (focused_) {
         focused_ = false;
-        if (Spec(id_).events & kEventLostFocus) ControlLostFocus(id_);
+        if (TableEntry(id_).events & kEventLostFocus) ControlLostFocus(id_);
       }
       return handled;
     }
     case FL_KEYBOARD: {
       const int key = VirtualKey(Fl::event_key());
-      if (Spec(id_).events & kEventKeyPressed) ControlKeyPressed(id_, key, ModifierBits());
+      if (TableEntry(id_).events & kEventKeyPressed) ControlKeyPressed(id_, key, ModifierBits());
       const int handled = Fl_Input::handle(event);
       redraw();
       // Enter belongs to the key event alone; nothing else may take it.
@@ -511,7 +511,7 @@ int SynopsisView::handle(int event) {
       // X reports one event per notch; FLTK's dy is +1 towards the user,
       // where the Windows delta is -120.
       const int raw_delta = -Fl::event_dy() * kWheelUnit;
-      if (Spec(id_).events & kEventWheel) ControlWheel(id_, WheelDistance(raw_delta), ModifierBits());
+      if (TableEntry(id_).events & kEventWheel) ControlWheel(id_, WheelDistance(raw_delta), ModifierBits());
       return 1;
     }
     case FL_PUSH: {

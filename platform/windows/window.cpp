@@ -53,7 +53,7 @@ Control ControlOf(HWND hwnd) {
   return Control::窗口;
 }
 
-bool Bound(Control c, ControlEvent event) { return (Spec(c).events & event) != 0; }
+bool Bound(Control c, ControlEvent event) { return (TableEntry(c).events & event) != 0; }
 
 bool IsEdit(ControlKind kind) {
   return kind == ControlKind::kEditMultiLine || kind == ControlKind::kEditReadOnly ||
@@ -90,9 +90,9 @@ int Modifiers() {
 
 // The place of a control in the main window's client area.
 RECT PlaceInWindow(Control c) {
-  const ControlSpec& s = Spec(c);
+  const ControlEntry& s = TableEntry(c);
   RECT r{s.x, s.y, s.x + s.width, s.y + s.height};
-  if (s.parent != Control::窗口) OffsetRect(&r, Spec(s.parent).x, Spec(s.parent).y);
+  if (s.parent != Control::窗口) OffsetRect(&r, TableEntry(s.parent).x, TableEntry(s.parent).y);
   return r;
 }
 
@@ -112,7 +112,7 @@ void ApplyState(Control c) {
   HWND hwnd = Handle(c);
   if (!hwnd || c == Control::窗口) return;
   const int i = static_cast<int>(c);
-  const ControlSpec& s = Spec(c);
+  const ControlEntry& s = TableEntry(c);
   const bool download_area = c == Control::下载_标签 || c == Control::下载_图片框;
 
   if (ShowsText(s.kind)) {
@@ -178,7 +178,7 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
   const Control c = ControlOf(hwnd);
   WNDPROC base = g_base_proc[static_cast<int>(c)];
   if (!base) return DefWindowProcW(hwnd, message, wparam, lparam);
-  const ControlKind kind = Spec(c).kind;
+  const ControlKind kind = TableEntry(c).kind;
   const bool single_line_edit = kind == ControlKind::kEditReadOnly || kind == ControlKind::kEditEditable;
   switch (message) {
     case WM_NCCALCSIZE:
@@ -246,9 +246,9 @@ bool HandleChildMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& res
       const WORD code = HIWORD(wparam);
       // Owner-drawn buttons report a quick second click as a double click.
       if (code == BN_CLICKED || code == BN_DOUBLECLICKED) {
-        if (Spec(c).kind == ControlKind::kButton || Spec(c).kind == ControlKind::kPictureButton)
+        if (TableEntry(c).kind == ControlKind::kButton || TableEntry(c).kind == ControlKind::kPictureButton)
           ControlClicked(c);
-      } else if (code == EN_CHANGE && g_setting_text == 0 && Spec(c).kind == ControlKind::kEditEditable) {
+      } else if (code == EN_CHANGE && g_setting_text == 0 && TableEntry(c).kind == ControlKind::kEditEditable) {
         StoreUserText(c, Narrow(WindowText(reinterpret_cast<HWND>(lparam))));
       }
       result = 0;
@@ -333,7 +333,7 @@ struct WidgetStyle {
 };
 
 WidgetStyle StyleOf(Control c) {
-  const ControlSpec& s = Spec(c);
+  const ControlEntry& s = TableEntry(c);
   const DWORD align = s.align == TextAlign::kCenter ? SS_CENTER : SS_LEFT;
   switch (s.kind) {
     case ControlKind::kPanel:
@@ -366,7 +366,7 @@ WidgetStyle StyleOf(Control c) {
 }
 
 bool NeedsSubclass(Control c) {
-  const ControlSpec& s = Spec(c);
+  const ControlEntry& s = TableEntry(c);
   // Buttons report their clicks to the parent; single-line edit boxes need
   // their margins.
   if (s.kind == ControlKind::kEditReadOnly || s.kind == ControlKind::kEditEditable) return true;
@@ -381,7 +381,7 @@ void CreateControls(HINSTANCE instance) {
   HWND previous[kControlCount] = {};
   for (int i = 1; i < kControlCount; ++i) {
     const Control c = static_cast<Control>(i);
-    const ControlSpec& s = Spec(c);
+    const ControlEntry& s = TableEntry(c);
     HWND parent = Handle(s.parent);
     const WidgetStyle look = StyleOf(c);
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | look.style;

@@ -140,11 +140,11 @@ Look LookOf(Control c) {
     default:
       break;
   }
-  const ControlKind kind = Spec(c).kind;
+  const ControlKind kind = TableEntry(c).kind;
   if (kind == ControlKind::kEditMultiLine || kind == ControlKind::kEditReadOnly ||
       kind == ControlKind::kEditEditable)
     return {kFieldBack, kText, false};
-  if (Spec(c).parent == Control::图片框1) return {kPanelBack, kHeadingText, false};
+  if (TableEntry(c).parent == Control::图片框1) return {kPanelBack, kHeadingText, false};
   return {kWindowBack, kText, false};
 }
 
@@ -197,7 +197,7 @@ void DrawPicture(HDC dc, const RECT& box, bool overwrite, bool pressed) {
 HFONT ControlFont(Control c) {
   static HFONT fonts[2][64];
   const bool close = c == Control::窗口位置_销毁;
-  int height = Spec(c).font_height;
+  int height = TableEntry(c).font_height;
   if (height <= 0 || height >= 64) height = 16;
   HFONT& font = fonts[close ? 1 : 0][height];
   if (!font) {
@@ -255,7 +255,7 @@ void DrawButton(Control c, const DRAWITEMSTRUCT& item, const std::wstring& capti
   HDC dc = item.hDC;
   const RECT& r = item.rcItem;
   const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-  const ControlKind kind = Spec(c).kind;
+  const ControlKind kind = TableEntry(c).kind;
   if (kind == ControlKind::kPictureButton) {
     Fill(dc, r, pressed ? kButtonPressed : kPanelBack);
     DrawPicture(dc, r, c == Control::现尺寸_超级按钮, pressed);
