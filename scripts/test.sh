@@ -16,8 +16,10 @@ export WINEPREFIX="${WINEPREFIX:-$HOME/.wine-lantisk}" WINEDEBUG=-all WINEDLLOVE
 start_wine() {
   # One wineserver for the whole run: starting one per test costs seconds.
   if [ ! -f "$WINEPREFIX/system.reg" ]; then wineboot -i >/dev/null 2>&1 || true; fi
-  wineserver -w 2>/dev/null || true
-  wineserver -p
+  # Wait for a server that is about to end (after wineboot); a persistent one
+  # from an earlier run never ends, and is simply kept.
+  timeout 15 wineserver -w 2>/dev/null || true
+  wineserver -p 2>/dev/null || true
   wine cmd /c exit >/dev/null 2>&1 || true
 }
 
