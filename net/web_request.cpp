@@ -26,6 +26,23 @@ Text HostText(const Text& url) {
   return TextBetween(lower, marker, "/");
 }
 
+// Addresses come from the sites' own pages too. A control character would
+// break the request line or smuggle in a header line, so such an address is
+// refused; a space, which would split the request line, goes as %20, as a
+// browser sends it.
+bool SafeAddress(const Text& url, Text& safe) {
+  safe.clear();
+  for (char c : url) {
+    unsigned char b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) return false;
+    if (c == ' ')
+      safe += "%20";
+    else
+      safe += c;
+  }
+  return true;
+}
+
 }  // namespace
 
 Text UrlHost(const Text& url) {
@@ -106,8 +123,10 @@ Text ReturnedCookies(const Text& headers) {
   return Left(cookies, static_cast<int>(cookies.size()) - 2);
 }
 
-Bytes WebRequest(const Text& url, const WebRequestOptions& options) {
+Bytes WebRequest(const Text& address, const WebRequestOptions& options) {
   static const char* const kVerbs[] = {"GET", "POST", "HEAD"};
+  Text url;
+  if (!SafeAddress(address, url)) return {};
   int method = options.method < 0 || options.method > 2 ? 0 : options.method;
   bool https = ToLower(Left(url, 8)) == "https://";
 

@@ -428,6 +428,24 @@ TEST(WebRequest, BadUrls) {
   }
 }
 
+TEST(WebRequest, AddressesFromPagesCannotBreakTheRequest) {
+  // A control character anywhere refuses the address before anything is sent.
+  for (const Text& url : {Web("/refused\r\nX-Injected: 1"), Web("/refused\nx"),
+                          Web(Text("/refused\0x", 10)), Web("/refused\tx"), Web("/refused\x7F")}) {
+    Text headers = "keep";
+    WebRequestOptions options;
+    options.returned_headers = &headers;
+    EXPECT_EQ(WebRequest(url, options), "");
+    EXPECT_EQ(headers, "keep");
+  }
+  for (const std::string& line : SiteLog("web")) EXPECT_EQ(line.find("refused"), std::string::npos) << line;
+  // A space goes as %20, in the request line and in the Referer alike.
+  Echo echo = ParseEcho(WebRequest(Web("/echo?a b")));
+  ASSERT_FALSE(echo.lines.empty());
+  EXPECT_EQ(echo.lines[0], "GET /echo?a%20b HTTP/1.1");
+  EXPECT_NE(FindSequence(echo.lines, {"Referer: " + Web("/echo?a%20b")}), -1);
+}
+
 TEST(WebRequest, Proxy) {
   WebRequestOptions options;
   options.proxy = SiteHost("web");
