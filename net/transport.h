@@ -57,7 +57,10 @@ bool HttpTransport(HttpExchange& exchange);
 void SetTransportTimeouts(int connect_ms, int idle_ms);
 inline constexpr int kConnectTimeoutMs = 15000;
 inline constexpr int kIdleTimeoutMs = 30000;
+int TransportConnectTimeoutMs();
+int TransportIdleTimeoutMs();
 
 // false: every request opens a connection of its own and does the whole TLS
 // handshake. For the benchmark, to measure what the shared caches save.
 void SetTransportConnectionReuse(bool reuse);
+bool TransportReusesConnections();

@@ -27,9 +27,6 @@ constexpr size_t kMaxHeaderBytes = size_t{1} << 20;
 // As many as the Windows backend follows; a loop must end.
 constexpr long kMaxRedirects = 30;
 
-std::atomic<int> g_connect_ms{kConnectTimeoutMs};
-std::atomic<int> g_idle_ms{kIdleTimeoutMs};
-std::atomic<bool> g_reuse{true};
 
 class Client {
  public:
@@ -162,13 +159,6 @@ curl_slist* HeaderList(const Text& headers) {
 
 }  // namespace
 
-void SetTransportTimeouts(int connect_ms, int idle_ms) {
-  g_connect_ms = connect_ms;
-  g_idle_ms = idle_ms;
-}
-
-void SetTransportConnectionReuse(bool reuse) { g_reuse = reuse; }
-
 bool HttpTransport(HttpExchange& exchange) {
   Client& client = TheClient();
   bool cookies = (exchange.flags & kFlagNoCookies) == 0;
@@ -211,12 +201,12 @@ bool HttpTransport(HttpExchange& exchange) {
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, exchange.verb.c_str());
   }
 
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(g_connect_ms.load()));
-  received.idle = std::chrono::milliseconds(g_idle_ms.load());
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(TransportConnectTimeoutMs()));
+  received.idle = std::chrono::milliseconds(TransportIdleTimeoutMs());
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &OnProgress);
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &received);
-  const bool reuse = g_reuse;
+  const bool reuse = TransportReusesConnections();
   curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, reuse ? 0L : 1L);
   curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, reuse ? 0L : 1L);
   curl_easy_setopt(curl, CURLOPT_SSL_SESSIONID_CACHE, reuse ? 1L : 0L);

@@ -94,16 +94,13 @@ const WinInet& TheWinInet() {
   return api;
 }
 
-std::atomic<int> g_connect_ms{kConnectTimeoutMs};
-std::atomic<int> g_idle_ms{kIdleTimeoutMs};
-std::atomic<bool> g_reuse{true};
 
 // Set on every handle: Windows hands them down from the Internet handle, wine
 // takes them only where they are set.
 void SetTimeouts(const WinInet& api, HINTERNET handle) {
-  const std::pair<DWORD, int> timeouts[] = {{kOptionConnectTimeout, g_connect_ms},
-                                             {kOptionSendTimeout, g_idle_ms},
-                                             {kOptionReceiveTimeout, g_idle_ms}};
+  const std::pair<DWORD, int> timeouts[] = {{kOptionConnectTimeout, TransportConnectTimeoutMs()},
+                                             {kOptionSendTimeout, TransportIdleTimeoutMs()},
+                                             {kOptionReceiveTimeout, TransportIdleTimeoutMs()}};
   for (auto [option, ms] : timeouts) {
     DWORD value = static_cast<DWORD>(ms);
     api.InternetSetOptionA(handle, option, &value, sizeof value);
@@ -159,13 +156,6 @@ struct Handles {
 
 }  // namespace
 
-void SetTransportTimeouts(int connect_ms, int idle_ms) {
-  g_connect_ms = connect_ms;
-  g_idle_ms = idle_ms;
-}
-
-void SetTransportConnectionReuse(bool reuse) { g_reuse = reuse; }
-
 bool HttpTransport(HttpExchange& exchange) {
   const WinInet& api = TheWinInet();
   if (!api.loaded) return false;
@@ -180,7 +170,7 @@ bool HttpTransport(HttpExchange& exchange) {
 
   const bool follow = (exchange.flags & kFlagNoAutoRedirect) == 0;
   Text headers = exchange.headers;
-  if (!g_reuse) headers += "\r\nConnection: close";
+  if (!TransportReusesConnections()) headers += "\r\nConnection: close";
   Target target{(exchange.flags & kFlagSecure) != 0, exchange.host, exchange.port, exchange.path};
   Text verb = exchange.verb;
   Bytes sent = exchange.body;
