@@ -18,10 +18,10 @@ const char* const kNoSynopsis =
     "\xA1\xAA\xA1\xAA\xA1\xAA\xA1\xAA\xA1\xAA";
 const char* const kUpdatePagePath = "/pzwj/txtyz.php";
 
-void PrepareProgram() {
+void PrepareProgram(EnvironmentLookup lookup) {
   ResetSharedState();
   ResetWindowState();
-  LoadSettings();
+  LoadSettings(lookup);
 }
 
 void ExitCleanup() { std::fflush(nullptr); }

@@ -2,14 +2,16 @@
 // window behaviours, and the start-up notice check.
 #pragma once
 
+#include "app/settings.h"
 #include "text/text.h"
 
 // The start routine: makes the shared state, reads the settings, shows the
 // window and runs it until it is closed, then ends the process.
 [[noreturn]] void RunProgram();
 // The part of the start that comes before the window: fresh shared state and
-// the settings. Tests start the program through it too.
-void PrepareProgram();
+// the settings, read through `lookup` (the environment by default). Tests
+// start the program through it too.
+void PrepareProgram(EnvironmentLookup lookup = nullptr);
 // Run when the program ends.
 void ExitCleanup();
 

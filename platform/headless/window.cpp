@@ -29,6 +29,14 @@ Record& Recorded() {
 
 constexpr NativeHandle kHandleBase = 0x1000;
 
+// A copy of one recorded list, taken under the record's lock.
+template <typename T>
+T Copy(T Record::*field) {
+  Record& r = Recorded();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  return r.*field;
+}
+
 }  // namespace
 
 // The message label's changes are kept as the messages a user would have seen.
@@ -90,8 +98,7 @@ void StartProgram(EnvironmentLookup lookup) {
     r.destroyed = false;
     r.focus = Control::窗口;
   }
-  PrepareProgram();
-  LoadSettings(lookup);
+  PrepareProgram(lookup);
   SetProcessEventsHook(BackendProcessEvents);
   BackendRunWindow();
 }
@@ -126,29 +133,13 @@ void MoveOver(Control c) { ControlMouseMoved(c); }
 
 void PressLeftButton(Control c) { ControlLeftButtonDown(c, 1, 1, 0); }
 
-std::vector<Message> PostedMessages() {
-  Record& r = Recorded();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  return r.posted;
-}
+std::vector<Message> PostedMessages() { return Copy(&Record::posted); }
 
-std::vector<Message> SentMessages() {
-  Record& r = Recorded();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  return r.sent;
-}
+std::vector<Message> SentMessages() { return Copy(&Record::sent); }
 
-std::vector<Text> OpenedUrls() {
-  Record& r = Recorded();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  return r.opened;
-}
+std::vector<Text> OpenedUrls() { return Copy(&Record::opened); }
 
-std::vector<Text> MessagesShown() {
-  Record& r = Recorded();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  return r.messages;
-}
+std::vector<Text> MessagesShown() { return Copy(&Record::messages); }
 
 bool WindowDestroyed() {
   Record& r = Recorded();
